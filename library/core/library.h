@@ -183,6 +183,7 @@ private:
     Ui& ui_;
     // What the Window Message control shows, so that only the change is handed over.
     int32_t show_winmsg(bool incremental, size_t dropped);
+    int32_t send_winmsg(const std::string& text, bool incremental, size_t dropped, size_t appended);
     bool winmsg_in_sync_ = false;
     size_t winmsg_kept_ = 0;        // length of the text the control was last given
     size_t winmsg_line_ends_ = 0;   // CR LF pairs in the Window Message text

@@ -107,18 +107,8 @@ int32_t Library::output(const std::vector<std::string>& lines) {
 }
 
 int32_t Library::show_winmsg(bool incremental, size_t dropped) {
-    WindowMessageUpdate u{s_.winmsg_text};
-    u.whole = !incremental;
-    u.dropped = incremental ? dropped : 0;
-    u.appended = incremental ? s_.winmsg_text.size() - winmsg_kept_ : s_.winmsg_text.size();
-    u.line_limit = s_.winmsg_line_limit;
-    u.fore = s_.winmsg_fore;
-    u.back = s_.winmsg_back;
-    u.look = WindowLook{s_.winmsg_left, s_.winmsg_top, s_.winmsg_width, s_.winmsg_height, s_.font_name,
-                        s_.font_size & 0xFF};
-    if (!s_.winmsg_created) s_.winmsg_created = 1;
-    int32_t h = ui_.show_window_message(u);
-    if (h) s_.winmsg_handle = h;
+    const size_t kept = winmsg_kept_;
+    int32_t h = send_winmsg(s_.winmsg_text, incremental, dropped, s_.winmsg_text.size() - kept);
     winmsg_in_sync_ = h != 0;
     winmsg_kept_ = s_.winmsg_text.size();
     return s_.winmsg_handle;
@@ -126,19 +116,25 @@ int32_t Library::show_winmsg(bool incremental, size_t dropped) {
 
 int32_t Library::window_message(const std::string& text) {
     // A foreign text: the control no longer shows the library's own text.
-    WindowMessageUpdate u{text};
-    u.whole = true;
-    u.appended = text.size();
+    send_winmsg(text, false, 0, text.size());
+    winmsg_in_sync_ = false;
+    return s_.winmsg_handle;
+}
+
+int32_t Library::send_winmsg(const std::string& text, bool incremental, size_t dropped, size_t appended) {
+    WindowMessageUpdate u(text);
+    u.whole = !incremental;
+    u.dropped = incremental ? dropped : 0;
+    u.appended = incremental ? appended : text.size();
     u.line_limit = s_.winmsg_line_limit;
     u.fore = s_.winmsg_fore;
     u.back = s_.winmsg_back;
     u.look = WindowLook{s_.winmsg_left, s_.winmsg_top, s_.winmsg_width, s_.winmsg_height, s_.font_name,
                         s_.font_size & 0xFF};
-    if (!s_.winmsg_created) s_.winmsg_created = 1;
+    s_.winmsg_created = 1;
     int32_t h = ui_.show_window_message(u);
     if (h) s_.winmsg_handle = h;
-    winmsg_in_sync_ = false;
-    return s_.winmsg_handle;
+    return h;
 }
 
 void Library::see_message_box(const std::string& text, const std::string& title) {

@@ -21,6 +21,7 @@ struct WindowLook {
 // characters of `text`) when its control still holds the text of the previous update, and
 // must set the whole text when `whole` is true.
 struct WindowMessageUpdate {
+    explicit WindowMessageUpdate(const std::string& t) : text(t) {}
     const std::string& text;
     size_t dropped = 0;
     size_t appended = 0;
@@ -55,7 +56,8 @@ public:
     virtual void message_box(const std::string& text, const std::string& title) = 0;
     // Modal Attention window; returns the window handle value after it closed (0 after
     // "Continue"), or 0 when it could not be created. The core's Attention window handle is
-    // kept by the shell through `handle` while it runs.
+    // kept by the shell through `handle` while it runs; when the window cannot be created the
+    // shell leaves `handle` as it was, which is how the core tells the two zeros apart.
     virtual int32_t attention(const std::string& text, const std::string& title, const WindowLook& look,
                               int32_t& handle) = 0;
     // Modeless Flow Access window (shown minimized); returns its handle, 0 on failure.
