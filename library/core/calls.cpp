@@ -50,29 +50,24 @@ std::vector<std::string> Library::wrap_line(const std::string& text) const {
     return lines;
 }
 
-int32_t Library::putwinmsg(const std::vector<std::string>& lines) {
+int32_t Library::direct_output(const std::vector<std::string>& lines, uint32_t attention, uint32_t state) {
     startup_check();
     ++s_.master_counter;
-    int32_t saved = s_.current;
+    const int32_t saved = s_.current;
     s_.current = 0;
-    FlowRecord& r0 = s_.flow.record(0);
-    r0.attention = s_.window_switch ? 1 : 0;
-    r0.state = 0;
+    s_.flow.record(0).attention = attention;
+    s_.flow.record(0).state = state;
     output(lines);
     s_.current = saved;
     return s_.winmsg_handle;
 }
 
+int32_t Library::putwinmsg(const std::vector<std::string>& lines) {
+    return direct_output(lines, s_.window_switch ? 1 : 0, 0);
+}
+
 int32_t Library::putfilelog(const std::vector<std::string>& lines) {
-    startup_check();
-    ++s_.master_counter;
-    int32_t saved = s_.current;
-    s_.current = 0;
-    FlowRecord& r0 = s_.flow.record(0);
-    r0.attention = 0;
-    r0.state = s_.file_switch ? 1 : 0;
-    output(lines);
-    s_.current = saved;
+    direct_output(lines, 0, s_.file_switch ? 1 : 0);
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "arrays/virtual_list.h"
+#include "core/decision.h"
 #include "core/library.h"
 #include "core/text_forms.h"
 #include "values/operator_parser.h"
@@ -279,13 +280,12 @@ void Library::on_flow_access_destroyed() { s_.flow_access_handle = 0; }
 // ---- post-call decision -----------------------------------------------------------------
 
 bool Library::attention_stop(uint32_t a) {
-    if ((a & 0x3000000) == 0x3000000) return true;
-    if (a & 0x2000000) return false;
-    if (a & 0x800000) return true;
-    if ((a & 0xC0000) == 0xC0000) return true;
-    if (a & 0x80000) return false;
-    if (a & 0x20000) return true;
-    return (a & 0x10000) != 0;
+    // User setting, argument error, option, the export's request, then the wait switch.
+    return first_rule(a,
+                      {{0x3000000, true, true}, {0x2000000, false, false}, {0x800000, false, true},
+                       {0xC0000, true, true}, {0x80000, false, false}, {0x20000, false, true},
+                       {0x10000, false, true}},
+                      false);
 }
 
 int32_t Library::post_call(const std::string& text, const std::string& title) {

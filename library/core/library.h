@@ -176,6 +176,7 @@ private:
 
     static bool attention_stop(uint32_t attention);
     void count_switch_export();
+    int32_t direct_output(const std::vector<std::string>& lines, uint32_t attention, uint32_t state);
     int32_t set_switch(int32_t& sw, int32_t value);
     std::vector<std::string> wrap_line(const std::string& text) const;
     void grow_file_capacity();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/decision.h"
 #include "core/library.h"
 #include "core/text_forms.h"
 
@@ -20,23 +21,19 @@ size_t count_line_ends(std::string_view s) {
     return n;
 }
 
+// User setting, error, option, the export's own bit, then the switch.
 bool window_wanted(uint32_t a) {
-    if ((a & 0x60) == 0x60) return true;
-    if (a & 0x40) return false;
-    if (a & 0x10) return true;
-    if ((a & 0xC) == 0xC) return true;
-    if (a & 0x8) return false;
-    if (a & 0x2) return true;
-    return (a & 0x1) != 0;
+    return first_rule(a,
+                      {{0x60, true, true}, {0x40, false, false}, {0x10, false, true}, {0xC, true, true},
+                       {0x8, false, false}, {0x2, false, true}, {0x1, false, true}},
+                      false);
 }
 
 bool file_wanted(uint32_t st) {
-    if ((st & 0x60) == 0x60) return true;
-    if (st & 0x40) return false;
-    if (st & 0x10) return true;
-    if ((st & 0xC) == 0xC) return true;
-    if (st & 0x8) return false;
-    return (st & 0x1) != 0;
+    return first_rule(st,
+                      {{0x60, true, true}, {0x40, false, false}, {0x10, false, true}, {0xC, true, true},
+                       {0x8, false, false}, {0x1, false, true}},
+                      false);
 }
 
 }  // namespace
