@@ -283,6 +283,9 @@ INT_PTR CALLBACK Win32Ui::attention_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         SetWindowLongPtrA(hwnd, DWLP_USER, lp);
         w->hwnd = hwnd;
         w->alive = true;
+        // Both buttons are default push buttons, and the dialog manager would make the last one
+        // the default: Enter would open the flow table while "Continue" has the focus.
+        SendMessageA(hwnd, DM_SETDEFID, kContinue, 0);
         return TRUE;
     }
     auto* w = context_of<AttentionWindow>(hwnd);
@@ -334,10 +337,7 @@ int32_t Win32Ui::attention(const std::string& text, const std::string& title, co
     w.ui = this;
     w.handle = &handle;
     HWND h = CreateDialogIndirectParamA(module_, t.get(), nullptr, attention_proc, reinterpret_cast<LPARAM>(&w));
-    if (!h) {
-        handle = 0;
-        return 0;
-    }
+    if (!h) return 0;  // `handle` untouched: the core reports the failure
     handle = handle_value(h);
     HWND outer = attention_;
     attention_ = h;
@@ -352,6 +352,7 @@ int32_t Win32Ui::attention(const std::string& text, const std::string& title, co
 INT_PTR CALLBACK Win32Ui::flow_access_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
         SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+        SendMessageA(hwnd, DM_SETDEFID, kTableFlow, 0);  // Enter acts on the focused first button
         return TRUE;
     }
     auto* ui = context_of<Win32Ui>(hwnd);
