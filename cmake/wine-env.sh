@@ -55,7 +55,7 @@ qv_wine_shim() {
 }
 
 qv_wine_init() {
-  local ready=$WINEPREFIX/.qv-ready-2
+  local ready=$WINEPREFIX/.qv-ready-3
   [ -f "$ready" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
@@ -66,6 +66,8 @@ qv_wine_init() {
       # one, Wine would start winedbg, which hangs under emulation).
       wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
         /t REG_SZ /d qv-no-debugger.exe /f >/dev/null 2>&1 || exit 1
+      # Xvfb has no window manager: unmanaged windows vanish at once instead of after ~2 s.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || exit 1
       touch "$ready"
     fi
   ) 9>"$WINEPREFIX.lock"
