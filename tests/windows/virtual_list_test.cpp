@@ -214,6 +214,36 @@ TEST(VirtualList, ColonAloneNeitherSortsNorResortsAndTheCloseBoxCloses) {
     EXPECT_EQ(sort_spec.str(), ":,S,,,S,");
 }
 
+// Cancel in the cell's input box leaves the cell as it was (an answer is taken with OK only).
+TEST(VirtualList, CancelKeepsTheCell) {
+    ExampleTable t;
+    DynStr caption("Cancel table"), sort_spec(":"), change_spec(",m");
+    std::string before, after;
+    int32_t r = qvh::with_person(
+        [&] {
+            HWND w = qvh::must_find("Cancel table", qvh::Match::Prefix);
+            if (!w) return;
+            HWND lv = qvh::child_by_class(w, "SysListView32");
+            if (!lv) return;
+            before = qvh::lv_text(lv, 2, 1);
+            qvh::lv_double_click(lv, 2, 1);
+            HWND box = qvh::must_find("Row:", qvh::Match::Prefix);
+            if (!box) return;
+            qvh::set_text(box, 101, "typed but cancelled");
+            qvh::click_button(box, "CANCEL");
+            EXPECT_TRUE(qvh::wait_gone(box));
+            after = qvh::lv_text(lv, 2, 1);
+            qvh::press_escape(w);
+        },
+        [&] {
+            return DEBUGVIRTLISTCTRL(caption.ref(), t.data.desc(), t.heads.desc(), t.helps.desc(), sort_spec.ref(),
+                                     change_spec.ref());
+        });
+    EXPECT_NE(r, 0);
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(t.rows(), initial_rows());
+}
+
 // Specifications and header arrays that the export refuses: a message box, result 0, and the
 // caller's rows untouched.
 TEST(VirtualList, RefusedCallsShowAMessageBoxAndLeaveTheArray) {
