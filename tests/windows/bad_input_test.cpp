@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "client_steps.h"
 #include "harness.h"
 #include "quorvale_client.h"
 
@@ -20,12 +21,7 @@ TEST(BadInput, NullAndZeroLengthStrings) {
     EXPECT_EQ(DEBUGL(opt.ref(), label.ref(), empty_msg.ref()), 2);
     EXPECT_NE(qvh::window_message_text().find("Null:[Message] : [ 2 / 2 ] : \r\n"), std::string::npos);
     // Null addresses instead of string variables: treated as empty, so a label error.
-    int32_t r = qvh::with_person(
-        [&] {
-            HWND att = qvh::must_find("DebugL(Label) Attention error");
-            if (att) qvh::click_button(att, "Continue");
-        },
-        [&] { return DEBUGL(nullptr, nullptr, nullptr); });
+    int32_t r = qvs::continue_at("DebugL(Label) Attention error", [&] { return DEBUGL(nullptr, nullptr, nullptr); });
     EXPECT_EQ(r, 0);
     EXPECT_EQ(GETTOTFLOW(), 2);
 }
@@ -59,22 +55,12 @@ TEST(BadInput, PutWinMsgCountsPastTheEnd) {
 TEST(BadInput, FlowTableArraysOfTheWrongShape) {
     StringArray flat({{1, 5}});
     int32_t mode = 7;
-    int32_t r = qvh::with_person(
-        [&] {
-            HWND att = qvh::must_find("DebugL Attention wait");
-            if (att) qvh::click_button(att, "Continue");
-        },
-        [&] { return GETTABFLOW(flat.desc(), &mode); });
+    int32_t r = qvs::continue_at("DebugL Attention wait", [&] { return GETTABFLOW(flat.desc(), &mode); });
     EXPECT_EQ(r, 0);
     EXPECT_EQ(mode, 0);
     // A table whose first row holds no label.
     StringArray table({{1, 1}, {0, 12}});
-    r = qvh::with_person(
-        [&] {
-            HWND att = qvh::must_find("DebugL Attention wait");
-            if (att) qvh::click_button(att, "Continue");
-        },
-        [&] { return SETTABFLOW(table.desc()); });
+    r = qvs::continue_at("DebugL Attention wait", [&] { return SETTABFLOW(table.desc()); });
     EXPECT_EQ(r, 0);
     // The whole table into an array of one row: the negative row count, nothing written.
     mode = 0;

@@ -105,4 +105,18 @@ inline HWND child_by_text_nocase(HWND parent, const std::string& text, const cha
     return nullptr;
 }
 
+// Makes the call while the person presses "Continue" in the Attention window of that title and
+// waits for it to go; the call's result.
+template <class Call>
+auto continue_at(const std::string& title, Call call) -> decltype(call()) {
+    return qvh::with_person(
+        [&] {
+            HWND att = qvh::must_find(title);
+            if (!att) return;
+            qvh::click_button(att, "Continue");
+            EXPECT_TRUE(qvh::wait_gone(att));
+        },
+        call);
+}
+
 }  // namespace qvs

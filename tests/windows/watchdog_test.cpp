@@ -72,14 +72,7 @@ TEST(MasterWatchDog, CountdownBroughtToZeroBySwitchExportsIsPassedOver) {
     EXPECT_EQ(quiet_call("Dog passed"), 1);
     EXPECT_EQ(GETMASTERDOG(), -1);
     DynStr opt(""), label("Dog stops here"), msg("");
-    qvh::with_person(
-        [&] {
-            HWND att = qvh::must_find("DebugL Attention wait");
-            if (!att) return;
-            qvh::click_button(att, "Continue");
-            EXPECT_TRUE(qvh::wait_gone(att));
-        },
-        [&] { return DEBUGL(opt.ref(), label.ref(), msg.ref()); });
+    qvs::continue_at("DebugL Attention wait", [&] { return DEBUGL(opt.ref(), label.ref(), msg.ref()); });
     EXPECT_EQ(GETMASTERDOG(), 3);
     set_master_dog(50);
 }
@@ -176,14 +169,7 @@ TEST(MasterWatchDog, AnsweredTwentyFiveTheWatchdogFiresAtTheTwentyFifthCall) {
     ASSERT_EQ(GETMASTERDOG(), 40);
     // An attention stop reloads the countdown from the new limit.
     DynStr opt(""), label("Dog stop"), msg("");
-    qvh::with_person(
-        [&] {
-            HWND att = qvh::must_find("DebugL Attention wait");
-            if (!att) return;
-            qvh::click_button(att, "Continue");
-            EXPECT_TRUE(qvh::wait_gone(att));
-        },
-        [&] { return DEBUGL(opt.ref(), label.ref(), msg.ref()); });
+    qvs::continue_at("DebugL Attention wait", [&] { return DEBUGL(opt.ref(), label.ref(), msg.ref()); });
     ASSERT_EQ(GETMASTERDOG(), 25);
     DynStr quiet("-W"), label25("Dog twenty-five");
     const int32_t count = call_without_windows([&] {
