@@ -235,6 +235,8 @@ int32_t debug_virtlist_ctrl(Ui& ui, int32_t& direction, const WindowLook& look, 
     headers.reserve(size_t(columns));
     for (int64_t c = 0; c < columns; ++c) headers.push_back(heads.get(int32_t(c)).substr(0, kHeaderLimit));
     const int32_t result = ui.virtual_list(model, caption + std::string(20, ' ') + "Esc=End", headers, look);
+    // Without a window the write-back still runs: an opening sort reorders the caller's rows.
+    if (result == 0) ui.message_box("Error to create Dialog", kBoxTitle);
 
     // The rows go back in the order the list showed last. A row's fields are stored from the
     // lowest column on; a cell holding a tab shifts the rest of its row, and whatever lands

@@ -302,6 +302,9 @@ TEST(DebugVirtListCtrl, WriteBackRunsEvenWhenTheWindowFails) {
     std::string sort_spec = "-3:", change_spec;
     EXPECT_EQ(qv::debug_virtlist_ctrl(ui, direction, {}, "T", t.data, t.heads, t.helps, sort_spec, change_spec), 0);
     expect_sorted(t.rows(), 3, false);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Error to create Dialog");
+    EXPECT_EQ(ui.boxes[0].title, "Function DebugVirtListCtrl");
 }
 
 TEST(DebugVirtListCtrl, HeaderClicksWithoutOpeningSortFollowTheSwitch) {
