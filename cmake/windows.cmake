@@ -59,3 +59,4 @@ if(QV_HAVE_DLL)
 
   include(${CMAKE_SOURCE_DIR}/cmake/windows_tests.cmake)
 endif()
+include(${CMAKE_SOURCE_DIR}/cmake/windows_benchmarks.cmake OPTIONAL)

@@ -215,7 +215,9 @@ int32_t Library::windo_virtlist_ctrl(const std::string& caption, const StringArr
     WindowLook look{s_.vl_left, s_.vl_top, s_.vl_width, s_.vl_height, s_.font_name, s_.font_size & 0xFF};
     VirtualList empty(s_.vl_direction);
     VirtualList& model = active_list_ ? *active_list_ : empty;
-    return ui_.virtual_list(model, caption + std::string(20, ' ') + "Esc=End", headers, look);
+    int32_t r = ui_.virtual_list(model, caption + std::string(20, ' ') + "Esc=End", headers, look);
+    if (r == 0) ui_.message_box("Error to create Dialog", "Function DebugVirtListCtrl");
+    return r;
 }
 
 int32_t Library::ListTracker::virtual_list(VirtualList& model, const std::string& caption,
