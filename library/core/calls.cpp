@@ -38,15 +38,21 @@ int32_t Library::debugl(std::string& options, const std::string& label, const st
 
 std::vector<std::string> Library::wrap_line(const std::string& text) const {
     // Lines longer than the line width go on in continuation lines indented by 12 blanks.
+    // Cut by offset: copying the rest for every piece grew with the square of the length.
     const size_t w = size_t(s_.line_width);
-    std::vector<std::string> lines{text};
-    while (w > 14 && lines.back().size() > w) {
-        std::string rest = "            " + lines.back().substr(w - 2);
-        lines.back().resize(w - 2);
-        lines.back() += "\r\n";
-        lines.push_back(std::move(rest));
+    const std::string indent(12, ' ');
+    std::vector<std::string> lines;
+    if (w <= 14 || text.size() <= w) {
+        lines.push_back(text + "\r\n");
+        return lines;
     }
-    lines.back() += "\r\n";
+    lines.push_back(text.substr(0, w - 2) + "\r\n");
+    size_t pos = w - 2;
+    while (indent.size() + (text.size() - pos) > w) {
+        lines.push_back(indent + text.substr(pos, w - 14) + "\r\n");
+        pos += w - 14;
+    }
+    lines.push_back(indent + text.substr(pos) + "\r\n");
     return lines;
 }
 

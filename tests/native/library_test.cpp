@@ -35,6 +35,23 @@ TEST_F(LibraryTest, LongMessageWrapsWithoutLosingCharacters) {
                             line.substr(196) + "\r\n\r\n");
 }
 
+TEST_F(LibraryTest, VeryLongMessageIsWrappedWhole) {
+    // A megabyte of message: every character arrives, in pieces of at most 106 characters.
+    std::string msg;
+    for (size_t i = 0; i < 1000000; ++i) msg += char('a' + i % 26);
+    lib.putwinmsg({});  // start from a known text
+    EXPECT_EQ(debugl("-W-S+F", "Big", msg), 1);
+    const std::string log = read_file("Quorvale_Log.Txt");
+    std::string joined;
+    size_t pos = log.find("\r\n") + 2, pieces = 0;
+    for (size_t e; (e = log.find("\r\n", pos)) != std::string::npos; pos = e + 2, ++pieces) {
+        std::string piece = log.substr(pos, e - pos);
+        EXPECT_LE(piece.size(), 104u);
+        joined += pieces == 0 ? piece : piece.substr(12);
+    }
+    EXPECT_EQ(joined, "Big:[Message] : [ 1 / 2 ] : " + msg);
+}
+
 TEST_F(LibraryTest, BlankLabelIsAnErrorCall) {
     for (int i = 1; i <= 2; ++i) {
         std::string opts;
