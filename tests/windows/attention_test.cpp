@@ -201,12 +201,8 @@ TEST(FlowAccessWindow, TableFlowOpensTheFlowTableAtTheNextDebugCall) {
     int32_t r = qvh::with_person(
         [&] {
             RaiseOnExit raise{clicked};
-            HWND fa = qvh::must_find("Flow Access");
+            HWND fa = click_in_flow_access("Table Flow");
             if (!fa) return;
-            // The person restores the minimized window to reach its button.
-            ShowWindowAsync(fa, SW_RESTORE);
-            ASSERT_TRUE(eventually([&] { return !IsIconic(fa); })) << "the Flow Access window does not restore";
-            qvh::click_button(fa, "Table Flow");
             minimized_after_click = eventually([&] { return IsIconic(fa) != FALSE; });
             early_table = qvh::find_window("Table Flow(", qvh::Match::Prefix, 1000);
             if (early_table) return;

@@ -119,4 +119,18 @@ auto continue_at(const std::string& title, Call call) -> decltype(call()) {
         call);
 }
 
+// The person restores the minimized Flow Access window and clicks one of its buttons; the
+// window, or 0 (with a test failure) when it is not there or does not restore.
+inline HWND click_in_flow_access(const std::string& button) {
+    HWND fa = qvh::must_find("Flow Access");
+    if (!fa) return nullptr;
+    ShowWindowAsync(fa, SW_RESTORE);
+    if (!eventually([&] { return !IsIconic(fa); })) {
+        ADD_FAILURE() << "the Flow Access window does not restore";
+        return nullptr;
+    }
+    qvh::click_button(fa, button);
+    return fa;
+}
+
 }  // namespace qvs

@@ -115,11 +115,8 @@ DogBox answer_master_dog(const char* answer) {
     qvh::with_person(
         [&] {
             RaiseOnExit raise{done};
-            HWND fa = qvh::must_find("Flow Access");
+            HWND fa = click_in_flow_access("Master Watch Dog");
             if (!fa) return;
-            ShowWindowAsync(fa, SW_RESTORE);
-            ASSERT_TRUE(eventually([&] { return !IsIconic(fa); })) << "the Flow Access window does not restore";
-            qvh::click_button(fa, "Master Watch Dog");
             HWND box = qvh::must_find("Master Watch Dog");
             if (!box) return;
             seen.prompt = qvh::get_text(qvh::child_by_class(box, "Static"));
